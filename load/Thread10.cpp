@@ -1,0 +1,3 @@
+#include "Thread10.h"
+
+std::atomic<THandle> Thread10Handle { 0 };

@@ -1,0 +1,3 @@
+#include "Thread11.h"
+
+std::atomic<THandle> Thread11Handle { 0 };

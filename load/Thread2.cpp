@@ -1,0 +1,3 @@
+#include "Thread2.h"
+
+std::atomic<THandle> Thread2Handle { 0 };

@@ -1,0 +1,61 @@
+#include "loadthread.h"
+
+#include "exception.h"
+#include "timee.h"
+
+#include <string>
+
+namespace {
+
+void AddTwice(TLoadStorage& storage)
+{
+    float operand = storage.operand;
+    storage.result = operand + operand;
+    operand = storage.operand;
+    storage.result = operand + operand;
+}
+
+void Multiply(TLoadStorage& storage)
+{
+    const float operand = storage.operand;
+    storage.result = operand * operand;
+}
+
+// The flag is read between passes only, so at least one whole pass runs.
+template <void (*Iteration)(TLoadStorage&)>
+void RunPasses(void* context)
+{
+    TLoadStorage& storage = *static_cast<TLoadStorage*>(context);
+    const std::int32_t passLength = storage.passLength;
+    do {
+        std::int32_t counter = 0;
+        do {
+            ++counter;
+            Iteration(storage);
+        } while (counter != passLength);
+    } while (RunFinished.load(std::memory_order_acquire) != 1);
+}
+
+} // namespace
+
+void RunAdditionPasses(void* storage) { RunPasses<AddTwice>(storage); }
+
+void RunMultiplicationPasses(void* storage) { RunPasses<Multiply>(storage); }
+
+TLoadThread::TLoadThread(std::atomic<THandle>& handleValue, std::int32_t passLength, TLoadPasses passes)
+    : handleValue(handleValue), passes(passes)
+{
+    storage.passLength = passLength;
+}
+
+void TLoadThread::Execute()
+{
+    handleValue = Handle();
+    RunTerminable(passes, &storage);
+}
+
+void TLoadThread::SetAffinity(DWORD mask)
+{
+    if (SetThreadAffinityMask(Handle(), mask) == 0)
+        throw Exception("Error setting thread affinity mask : " + std::to_string(GetLastError()));
+}
