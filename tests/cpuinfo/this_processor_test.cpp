@@ -7,7 +7,6 @@
 #include <chrono>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <thread>
 
 #if defined(__x86_64__) || defined(__i386__)
