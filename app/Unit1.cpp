@@ -7,6 +7,7 @@
 #include "chipicons.h"
 #include "dialogs.h"
 #include "exception.h"
+#include "processorpanel.h"
 #include "timee.h"
 
 #include <QAction>
@@ -17,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -227,6 +229,15 @@ void TForm1::FormCreate()
         for (QRadioButton* button : { RadioButton9, RadioButton10, RadioButton11 })
             button->setEnabled(false);
     SetLabelText(Label5, QString::number(processorCount));
+    const std::pair<TPanelLabel, QLabel*> panelLabels[] = {
+        { TPanelLabel::Label7, Label7 },   { TPanelLabel::Label8, Label8 },   { TPanelLabel::Label9, Label9 },
+        { TPanelLabel::Label10, Label10 }, { TPanelLabel::Label11, Label11 }, { TPanelLabel::Label14, Label14 },
+    };
+    FillProcessorPanel([&](TPanelLabel shown, const std::string& text) {
+        for (const auto& [label, widget] : panelLabels)
+            if (label == shown)
+                SetLabelText(widget, AnsiToQString(text));
+    });
 }
 
 void TForm1::FormActivate()
@@ -311,9 +322,18 @@ template <class Thread> std::unique_ptr<Thread> TForm1::CreateThread() { return 
 
 std::unique_ptr<TTimee> TForm1::CreateTimee()
 {
+    // The updates run later, on the UI thread, and only while the window exists.
     const std::uint64_t run = runSerial;
-    return std::make_unique<TTimee>([this, run](const TElapsedTexts& texts) { ShowElapsed(run, texts); },
-                                    [this, run] { RunTimeUp(run); });
+    const QPointer<TForm1> window(this);
+    return std::make_unique<TTimee>(
+        [window, run](const TElapsedTexts& texts) {
+            if (window)
+                window->ShowElapsed(run, texts);
+        },
+        [window, run] {
+            if (window)
+                window->RunTimeUp(run);
+        });
 }
 
 // Until it is resumed, a thread belongs to Start, and a Start that fails

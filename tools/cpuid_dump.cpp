@@ -1,10 +1,9 @@
 #include "cpuid_dump.h"
 
-#include "cache_info.h"
-#include "clock_speed.h"
 #include "exception.h"
 #include "process_technology.h"
 #include "processor_name.h"
+#include "processorpanel.h"
 
 #include <cinttypes>
 #include <cmath>
@@ -37,11 +36,6 @@ bool ParseValueLine(const std::string& line, std::pair<std::string, std::string>
     value.first = line.substr(0, separator);
     value.second = line.substr(separator + 4, line.size() - separator - 5);
     return true;
-}
-
-std::string Digits(std::int32_t family, std::int32_t model, std::int32_t stepping)
-{
-    return std::to_string(family) + std::to_string(model) + std::to_string(stepping);
 }
 
 // Installs calls for the lifetime of the object.
@@ -170,36 +164,19 @@ std::int64_t TRecordingSystemCalls::PerformanceFrequency() { return timers_.Perf
 TPanelValues ReadPanelValues(TSystemCalls& timers)
 {
     TPanelValues panel;
-    panel.name = GetProcessorName();
-    panel.process = GetProcessTechnology();
-    panel.label7 = panel.name + " " + panel.process;
-
+    panel.label9 = "Label9";
+    panel.label10 = "Label10";
+    std::string* const texts[] = { &panel.label7, &panel.label8, &panel.label9,
+                                   &panel.label10, &panel.label11, &panel.label14 };
     TRecordingSystemCalls recorder(timers);
     {
         const TInstalledSystemCalls installed(recorder);
-        panel.clock = GetClockSpeed();
+        FillProcessorPanel([&](TPanelLabel label, const std::string& text) { *texts[int(label)] = text; });
     }
     panel.clockMethod = recorder.TickCountRead() ? "tickcount" : "sleep";
-
     panel.vendor = GetVendorString();
-    panel.label9 = "Label9";
-    panel.label10 = "Label10";
-    if (panel.vendor == "GenuineIntel") {
-        GetIntelCacheInfo();
-        panel.label9 = L1CodeSizeText + "Kb+" + L1DataSizeText + "Kb L1 cache";
-        panel.label10 = L2SizeText + "Kb L2 cache";
-    }
-    if (panel.vendor == "AuthenticAMD") {
-        GetAMDL1CacheInfo();
-        panel.label9 = AMDFieldTexts[9] + "Kb+" + AMDFieldTexts[13] + "Kb L1 cache";
-        GetAMDL2CacheInfo();
-        panel.label10 = AMDFieldTexts[9] + "Kb L2 cache";
-    }
-
-    DecodeSignature();
-    ReadExtendedSignature();
-    panel.label11 = Digits(ProcessorSignature.Family, ProcessorSignature.Model, ProcessorSignature.Stepping);
-    panel.label14 = Digits(ExtendedSignature.Family, ExtendedSignature.Model, ExtendedSignature.Stepping);
+    panel.name = GetProcessorName();
+    panel.process = GetProcessTechnology();
     return panel;
 }
 

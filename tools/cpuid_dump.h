@@ -88,15 +88,15 @@ private:
     bool performanceCounterRead_ = false;
 };
 
-// What the processor information panel shows, gathered in the panel's order
+// What the processor information panel shows, filled as the window fills it
 // from the installed CPUID source with the given timers. Texts are 8-bit.
 struct TPanelValues {
     std::string vendor;
     std::string name;
     std::string process;
     std::string clockMethod; // "tickcount" or "sleep"
-    double clock = 0;
     std::string label7;
+    std::string label8;
     std::string label9;
     std::string label10;
     std::string label11;

@@ -32,7 +32,7 @@ int PrintThisProcessor()
     TSystemCalls systemTimers;
     const TPanelValues panel = ReadPanelValues(systemTimers);
     PrintKeyValues(DumpKeyValues(panel));
-    std::printf("clock = \"%.3f MHz\"\n", panel.clock);
+    std::printf("clock = \"%s\"\n", panel.label8.c_str());
     return 0;
 }
 
