@@ -340,9 +340,10 @@ std::unique_ptr<TTimee> TForm1::CreateTimee()
 // discards it unrun; once resumed it frees itself and Stop can end it.
 template <class Thread> void TForm1::ResumeThread(std::unique_ptr<Thread>& thread)
 {
+    const THandle handle = thread->Handle();
     thread->Resume();
-    runThreads.push_back(thread->Handle());
     thread.release();
+    runThreads.push_back(handle);
 }
 
 void TForm1::Button4Click()

@@ -7,7 +7,7 @@
 
 namespace {
 
-void AddTwice(TLoadStorage& storage)
+inline void AddTwice(TLoadStorage& storage)
 {
     float operand = storage.operand;
     storage.result = operand + operand;
@@ -15,15 +15,17 @@ void AddTwice(TLoadStorage& storage)
     storage.result = operand + operand;
 }
 
-void Multiply(TLoadStorage& storage)
+inline void Multiply(TLoadStorage& storage)
 {
     const float operand = storage.operand;
     storage.result = operand * operand;
 }
 
 // The flag is read between passes only, so at least one whole pass runs.
+// Ended asynchronously, the loop must hold nothing but plain instructions:
+// no sanitizer's bookkeeping either.
 template <void (*Iteration)(TLoadStorage&)>
-void RunPasses(void* context)
+TERMINABLE_LOOP void RunPasses(void* context)
 {
     TLoadStorage& storage = *static_cast<TLoadStorage*>(context);
     const std::int32_t passLength = storage.passLength;

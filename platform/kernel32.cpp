@@ -25,8 +25,8 @@ long TSystemCalls::OnlineProcessors() { return sysconf(_SC_NPROCESSORS_ONLN); }
 void TSystemCalls::SleepMilliseconds(DWORD milliseconds)
 {
     timespec remaining { time_t(milliseconds / 1000), long(milliseconds % 1000) * 1'000'000 };
-    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR)
+        EndIfTerminated();
 }
 
 DWORD TSystemCalls::TickCount() { return DWORD(MonotonicNanoseconds() / 1'000'000); }
@@ -71,14 +71,18 @@ DWORD GetLastError() { return lastError; }
 
 void SetLastError(DWORD error) { lastError = error; }
 
-void Sleep(DWORD milliseconds)
+void EndIfTerminated()
 {
-    // Deferred termination is allowed only for the length of the sleep.
     int previous = 0;
     pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, &previous);
-    SystemCalls().SleepMilliseconds(milliseconds);
     pthread_testcancel();
     pthread_setcancelstate(previous, nullptr);
+}
+
+void Sleep(DWORD milliseconds)
+{
+    SystemCalls().SleepMilliseconds(milliseconds);
+    EndIfTerminated();
 }
 
 DWORD GetTickCount() { return SystemCalls().TickCount(); }

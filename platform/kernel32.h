@@ -44,8 +44,12 @@ DWORD GetPriorityClass(THandle process);
 DWORD_PTR SetThreadAffinityMask(THandle thread, DWORD_PTR mask);
 DWORD GetLastError();
 
-// A thread of the thread class that is being terminated ends here.
+// A thread of the thread class that is being terminated ends here: the
+// termination interrupts the sleep.
 void Sleep(DWORD milliseconds);
+// Ends the calling thread here if it is being terminated. Termination only
+// ever starts in the program's own code, never inside a system call.
+void EndIfTerminated();
 // Milliseconds since an arbitrary start, wrapping every 2^32 ms.
 DWORD GetTickCount();
 bool QueryPerformanceCounter(std::int64_t* count);
@@ -57,6 +61,7 @@ class TSystemCalls {
 public:
     virtual ~TSystemCalls() = default;
     virtual long OnlineProcessors();
+    // Calls EndIfTerminated when a signal interrupts the sleep.
     virtual void SleepMilliseconds(DWORD milliseconds);
     virtual DWORD TickCount();
     virtual std::int64_t PerformanceCounter();

@@ -9,9 +9,11 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -31,6 +33,20 @@ constexpr SchedulingRow schedulingRows[] = {
     { THREAD_PRIORITY_ABOVE_NORMAL,  SCHED_OTHER, -5 },
     { THREAD_PRIORITY_TIME_CRITICAL, SCHED_OTHER, -20 },
 };
+
+// Sent with a termination, so that a sleeping thread wakes up and ends.
+const int wakeSignal = SIGRTMIN + 1;
+
+void InstallWakeSignal()
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        struct sigaction action {};
+        action.sa_handler = [](int) {};
+        sigemptyset(&action.sa_mask);
+        sigaction(wakeSignal, &action, nullptr);   // no SA_RESTART: the sleep returns
+    });
+}
 
 // Nice value of the threads without a priority of their own, by class.
 int ClassNice(DWORD priorityClass) { return priorityClass == IDLE_PRIORITY_CLASS ? 19 : 0; }
@@ -62,6 +78,47 @@ ThreadTable& Threads()
 
 } // namespace
 
+namespace {
+
+// Methods queued for the UI thread. The queue is the program's own, so that
+// what a thread hands over is visibly handed over under a lock; the event
+// that has the UI thread run one is the framework's.
+class TQueuedMethods : public QObject {
+    Q_OBJECT
+public:
+    // First asked for by a thread's creation, on the UI thread, which the
+    // queue then belongs to. It outlives every thread.
+    static TQueuedMethods& Instance()
+    {
+        static TQueuedMethods* queue = new TQueuedMethods;
+        return *queue;
+    }
+    void Add(std::function<void()> method)
+    {
+        {
+            std::lock_guard lock(methodsLock);
+            methods.push_back(std::move(method));
+        }
+        QMetaObject::invokeMethod(this, "RunOne", Qt::QueuedConnection);
+    }
+    Q_INVOKABLE void RunOne()
+    {
+        std::function<void()> method;
+        {
+            std::lock_guard lock(methodsLock);
+            method = std::move(methods.front());
+            methods.pop_front();
+        }
+        method();
+    }
+
+private:
+    std::mutex methodsLock;
+    std::deque<std::function<void()>> methods;
+};
+
+} // namespace
+
 struct TThread::Gate {
     enum State { Waiting, Resumed, Discarded };
     std::mutex lock;
@@ -72,6 +129,8 @@ struct TThread::Gate {
 
 TThread::TThread() : gate(std::make_shared<Gate>())
 {
+    InstallWakeSignal();
+    TQueuedMethods::Instance();
     if (const int error = SystemCalls().CreateThread(&thread, Start, this))
         throw Exception(FormatText("Thread creation error: %s", SystemErrorText(error).c_str()));
     {
@@ -185,8 +244,8 @@ void TThread::RunTerminable(void (*loop)(void*), void* context)
 
 void TThread::Queue(std::function<void()> method)
 {
-    if (QCoreApplication* application = QCoreApplication::instance())
-        QMetaObject::invokeMethod(application, std::move(method), Qt::QueuedConnection);
+    if (QCoreApplication::instance())
+        TQueuedMethods::Instance().Add(std::move(method));
 }
 
 bool TerminateThread(THandle thread)
@@ -197,6 +256,7 @@ bool TerminateThread(THandle thread)
     if (found == table.living.end())
         return false;
     pthread_cancel(found->second.thread);
+    pthread_kill(found->second.thread, wakeSignal);
     return true;
 }
 
@@ -263,3 +323,5 @@ DWORD_PTR SetThreadAffinityMask(THandle thread, DWORD_PTR mask)
             previousMask |= DWORD_PTR(1) << processor;
     return previousMask;
 }
+
+#include "thread.moc"

@@ -8,6 +8,10 @@
 #include <functional>
 #include <memory>
 
+// A function that a terminable loop runs in: the thread sanitizer's
+// bookkeeping must not be cut off in the middle.
+#define TERMINABLE_LOOP __attribute__((no_sanitize("thread"), flatten))
+
 class TThread {
 public:
     // Raises "Thread creation error: %s" when the system refuses the thread.
@@ -32,7 +36,7 @@ protected:
 
     // Runs loop(context) so that TerminateThread can end the thread at any
     // instruction inside it. The loop must make no calls, take no locks and
-    // allocate nothing.
+    // allocate nothing, and be declared TERMINABLE_LOOP.
     static void RunTerminable(void (*loop)(void*), void* context);
 
 private:

@@ -102,7 +102,7 @@ protected:
     // Ended threads leave the process a moment after they have ended.
     bool AllThreadsEnded()
     {
-        return WaitUntil([this] { return ThreadsOfProcess() == baselineThreads; }, 1000);
+        return WaitUntil([this] { return ThreadsOfProcess() == baselineThreads; }, 5000);
     }
 
     TFakeSystemCalls system;

@@ -39,7 +39,7 @@ protected:
     }
 
 private:
-    static void Spin(void* counter)
+    TERMINABLE_LOOP static void Spin(void* counter)
     {
         auto* spins = static_cast<std::uint64_t*>(counter);
         for (;;)
