@@ -1,7 +1,9 @@
 #include "kernel32.h"
 
 #include <cerrno>
+#include <csignal>
 #include <ctime>
+#include <poll.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -24,9 +26,21 @@ long TSystemCalls::OnlineProcessors() { return sysconf(_SC_NPROCESSORS_ONLN); }
 
 void TSystemCalls::SleepMilliseconds(DWORD milliseconds)
 {
-    timespec remaining { time_t(milliseconds / 1000), long(milliseconds % 1000) * 1'000'000 };
-    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR)
+    // The wake signal stays blocked but while waiting, so that one sent
+    // between the check and the wait still ends the wait at once.
+    sigset_t wake;
+    sigemptyset(&wake);
+    sigaddset(&wake, WakeSignal());
+    sigset_t waiting;
+    pthread_sigmask(SIG_BLOCK, &wake, &waiting);
+    sigdelset(&waiting, WakeSignal());
+    const std::int64_t deadline = MonotonicNanoseconds() + std::int64_t(milliseconds) * 1'000'000;
+    for (std::int64_t left = deadline - MonotonicNanoseconds(); left > 0; left = deadline - MonotonicNanoseconds()) {
         EndIfTerminated();
+        const timespec timeout { time_t(left / 1'000'000'000), long(left % 1'000'000'000) };
+        ppoll(nullptr, 0, &timeout, &waiting);
+    }
+    pthread_sigmask(SIG_SETMASK, &waiting, nullptr);
 }
 
 DWORD TSystemCalls::TickCount() { return DWORD(MonotonicNanoseconds() / 1'000'000); }
@@ -70,6 +84,8 @@ THandle GetCurrentProcess() { return THandle(-1); }
 DWORD GetLastError() { return lastError; }
 
 void SetLastError(DWORD error) { lastError = error; }
+
+int WakeSignal() { return SIGRTMIN + 1; }
 
 void EndIfTerminated()
 {

@@ -50,6 +50,8 @@ void Sleep(DWORD milliseconds);
 // Ends the calling thread here if it is being terminated. Termination only
 // ever starts in the program's own code, never inside a system call.
 void EndIfTerminated();
+// Sent to a thread with its termination, to end its sleep.
+int WakeSignal();
 // Milliseconds since an arbitrary start, wrapping every 2^32 ms.
 DWORD GetTickCount();
 bool QueryPerformanceCounter(std::int64_t* count);
@@ -61,7 +63,7 @@ class TSystemCalls {
 public:
     virtual ~TSystemCalls() = default;
     virtual long OnlineProcessors();
-    // Calls EndIfTerminated when a signal interrupts the sleep.
+    // Ends early, at EndIfTerminated, when the wake signal comes.
     virtual void SleepMilliseconds(DWORD milliseconds);
     virtual DWORD TickCount();
     virtual std::int64_t PerformanceCounter();

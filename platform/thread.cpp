@@ -34,9 +34,6 @@ constexpr SchedulingRow schedulingRows[] = {
     { THREAD_PRIORITY_TIME_CRITICAL, SCHED_OTHER, -20 },
 };
 
-// Sent with a termination, so that a sleeping thread wakes up and ends.
-const int wakeSignal = SIGRTMIN + 1;
-
 void InstallWakeSignal()
 {
     static std::once_flag installed;
@@ -44,7 +41,7 @@ void InstallWakeSignal()
         struct sigaction action {};
         action.sa_handler = [](int) {};
         sigemptyset(&action.sa_mask);
-        sigaction(wakeSignal, &action, nullptr);   // no SA_RESTART: the sleep returns
+        sigaction(WakeSignal(), &action, nullptr);   // no SA_RESTART: the sleep returns
     });
 }
 
@@ -256,7 +253,7 @@ bool TerminateThread(THandle thread)
     if (found == table.living.end())
         return false;
     pthread_cancel(found->second.thread);
-    pthread_kill(found->second.thread, wakeSignal);
+    pthread_kill(found->second.thread, WakeSignal());
     return true;
 }
 
