@@ -230,7 +230,8 @@ void TThread::RunTerminable(void (*loop)(void*), void* context)
 {
     // Called through a pointer the compiler cannot see through, so that the
     // call is never taken for one that cannot unwind.
-    void (*volatile run)(void*) = loop;
+    void (*volatile chosen)(void*) = loop;
+    void (*const run)(void*) = chosen;
     int previous = 0;
     pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, &previous);
     pthread_setcanceltype(PTHREAD_CANCEL_ASYNCHRONOUS, &previous);

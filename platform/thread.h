@@ -8,9 +8,10 @@
 #include <functional>
 #include <memory>
 
-// A function that a terminable loop runs in: the thread sanitizer's
-// bookkeeping must not be cut off in the middle.
-#define TERMINABLE_LOOP __attribute__((no_sanitize("thread"), flatten))
+// A function that a terminable loop runs in. It may be cut off at any
+// instruction, so it holds nothing but its own instructions: no sanitizer's
+// bookkeeping either.
+#define TERMINABLE_LOOP __attribute__((no_sanitize("address,thread,undefined"), flatten))
 
 class TThread {
 public:
@@ -37,7 +38,7 @@ protected:
     // Runs loop(context) so that TerminateThread can end the thread at any
     // instruction inside it. The loop must make no calls, take no locks and
     // allocate nothing, and be declared TERMINABLE_LOOP.
-    static void RunTerminable(void (*loop)(void*), void* context);
+    TERMINABLE_LOOP static void RunTerminable(void (*loop)(void*), void* context);
 
 private:
     struct Gate;

@@ -4,6 +4,7 @@
 #include "Thread2.h"
 #include "Unit1.h"
 #include "fakedialogs.h"
+#include "qstringprint.h"
 #include "fakesystem.h"
 #include "timee.h"
 

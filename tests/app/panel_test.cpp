@@ -1,6 +1,7 @@
 #include "Unit1.h"
 #include "cpuid_dump.h"
 #include "fakedialogs.h"
+#include "qstringprint.h"
 #include "identification_fixture.h"
 
 #include <QLabel>

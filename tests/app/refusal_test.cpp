@@ -5,6 +5,7 @@
 #include "Unit1.h"
 #include "exception.h"
 #include "fakedialogs.h"
+#include "qstringprint.h"
 
 #include <gtest/gtest.h>
 

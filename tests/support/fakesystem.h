@@ -26,6 +26,10 @@ public:
     long OnlineProcessors() override { return processorCount; }
     void SleepMilliseconds(DWORD milliseconds) override
     {
+        while (timeFrozen) {
+            TSystemCalls::SleepMilliseconds(1);
+            EndIfTerminated();
+        }
         TSystemCalls::SleepMilliseconds(sleepMilliseconds < 0 ? milliseconds : DWORD(sleepMilliseconds));
     }
     int CreateThread(pthread_t* thread, void* (*start)(void*), void* argument) override
@@ -67,8 +71,10 @@ public:
         return affinity;
     }
 
-    long processorCount = 2;
-    int sleepMilliseconds = -1;   // -1: as asked
+    std::atomic<long> processorCount { 2 };
+    // While frozen, every sleep lasts until time goes on again.
+    std::atomic<bool> timeFrozen { false };
+    std::atomic<int> sleepMilliseconds { -1 };   // -1: as asked
     bool realScheduling = false;  // false: recorded only
     int failCreationAt = 0;       // 1-based; 0: never
     int failCreationWith = 11;
