@@ -29,7 +29,8 @@ public:
     THandle Handle() const { return handle; }
     bool FreeOnTerminate = false;
 
-    // Runs `method` on the UI thread, later.
+    // Runs `method` on the UI thread, later: for the bodies of threads
+    // created on the UI thread.
     static void Queue(std::function<void()> method);
 
 protected:

@@ -235,6 +235,22 @@ TEST_F(ThreadTest, AffinityMasksAreAppliedOrRefusedWithTheSystemsCode)
     EXPECT_EQ(GetLastError(), DWORD(ESRCH));
 }
 
+// Queues its steps for the UI thread.
+class TQueueingThread : public TThread {
+public:
+    explicit TQueueingThread(std::function<void(int)> step) : step(std::move(step)) {}
+
+protected:
+    void Execute() override
+    {
+        for (int number = 0; number < 3; ++number)
+            Queue([this, number] { step(number); });
+    }
+
+private:
+    std::function<void(int)> step;
+};
+
 TEST_F(ThreadTest, QueuedMethodsRunOnTheUiThreadInOrder)
 {
     int argc = 0;
@@ -242,14 +258,12 @@ TEST_F(ThreadTest, QueuedMethodsRunOnTheUiThreadInOrder)
     const std::thread::id uiThread = std::this_thread::get_id();
     std::vector<int> order;
     bool onUiThread = true;
-    std::thread worker([&] {
-        for (int step = 0; step < 3; ++step)
-            TThread::Queue([&, step] {
-                order.push_back(step);
-                onUiThread = onUiThread && std::this_thread::get_id() == uiThread;
-            });
+    TQueueingThread thread([&](int number) {
+        order.push_back(number);
+        onUiThread = onUiThread && std::this_thread::get_id() == uiThread;
     });
-    worker.join();
+    thread.Resume();
+    ASSERT_EQ(WaitForSingleObject(thread.Handle(), 5000), WAIT_OBJECT_0);
     EXPECT_TRUE(order.empty()) << "nothing runs before the event loop does";
     QCoreApplication::processEvents();
     EXPECT_EQ(order, (std::vector<int> { 0, 1, 2 }));
