@@ -3,6 +3,7 @@
 // cleared by the program, so each test starts from the values of a fresh
 // process, and CPUID answers from the registers the test lists.
 #include "cache_info.h"
+#include "identification_results.h"
 #include "cpuid_access.h"
 #include "cpuid_dump.h"
 #include "kernel32.h"
@@ -15,17 +16,6 @@
 #include <string>
 #include <string_view>
 
-inline void ResetIdentificationResults()
-{
-    CPUIDLeaf = 0;
-    ProcessorSignature = {};
-    ExtendedSignature = {};
-    DescriptorSlots = {};
-    L1CodeSizeText.clear();
-    L1DataSizeText.clear();
-    L2SizeText.clear();
-    AMDFieldTexts = {};
-}
 
 // Leaf 0 holding a vendor text of 12 bytes, zero bytes included.
 inline CPUIDRegisters VendorLeaf(std::string_view vendor)
