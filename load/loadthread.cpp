@@ -7,7 +7,7 @@
 
 namespace {
 
-inline void AddTwice(TLoadStorage& storage)
+TERMINABLE_LOOP inline void AddTwice(TLoadStorage& storage)
 {
     float operand = storage.operand;
     storage.result = operand + operand;
@@ -15,7 +15,7 @@ inline void AddTwice(TLoadStorage& storage)
     storage.result = operand + operand;
 }
 
-inline void Multiply(TLoadStorage& storage)
+TERMINABLE_LOOP inline void Multiply(TLoadStorage& storage)
 {
     const float operand = storage.operand;
     storage.result = operand * operand;
