@@ -50,19 +50,23 @@ QGroupBox* CreateGroupBox(QWidget* parent, const char* caption, const QRect& geo
     return box;
 }
 
-// A label sized to its text.
-QLabel* CreateLabel(QWidget* parent, const char* caption, int left, int top)
-{
-    auto* label = new QLabel(QString::fromLatin1(caption), parent);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
 void SetLabelText(QLabel* label, const QString& text)
 {
     label->setText(text);
     label->adjustSize();
+    // A screen reader reads a label named for what it shows by that name, and its text as the description.
+    if (!label->accessibleName().isEmpty())
+        label->setAccessibleDescription(text);
+}
+
+// A label sized to its text; accessibleName says what a label that shows a value shows.
+QLabel* CreateLabel(QWidget* parent, const char* caption, int left, int top, const char* accessibleName = "")
+{
+    auto* label = new QLabel(parent);
+    label->setAccessibleName(QString::fromLatin1(accessibleName));
+    label->move(left, top);
+    SetLabelText(label, QString::fromLatin1(caption));
+    return label;
 }
 
 } // namespace
@@ -142,24 +146,24 @@ void TForm1::createButtons()
 void TForm1::createTimeElapsedBox()
 {
     GroupBox3 = CreateGroupBox(this, "Time elapsed", { 120, 128, 153, 81 });
-    Label4 = CreateLabel(GroupBox3, "0 Hour", 48, 24);
-    Label3 = CreateLabel(GroupBox3, "0 Min", 48, 40);
-    Label2 = CreateLabel(GroupBox3, "0 Sec", 48, 56);
+    Label4 = CreateLabel(GroupBox3, "0 Hour", 48, 24, "Hours elapsed");
+    Label3 = CreateLabel(GroupBox3, "0 Min", 48, 40, "Minutes elapsed");
+    Label2 = CreateLabel(GroupBox3, "0 Sec", 48, 56, "Seconds elapsed");
 }
 
 void TForm1::createProcessorInfoBox()
 {
     GroupBox4 = CreateGroupBox(this, "Processor info", { 0, 240, 161, 137 });
     Label6 = CreateLabel(GroupBox4, "count:", 8, 16);
-    Label5 = CreateLabel(GroupBox4, "Label5", 40, 16);
-    Label7 = CreateLabel(GroupBox4, "Label7", 8, 40);
-    Label8 = CreateLabel(GroupBox4, "label8", 8, 56);
-    Label9 = CreateLabel(GroupBox4, "Label9", 8, 72);
-    Label10 = CreateLabel(GroupBox4, "Label10", 8, 88);
+    Label5 = CreateLabel(GroupBox4, "Label5", 40, 16, "Processor count");
+    Label7 = CreateLabel(GroupBox4, "Label7", 8, 40, "Processor name");
+    Label8 = CreateLabel(GroupBox4, "label8", 8, 56, "Clock speed");
+    Label9 = CreateLabel(GroupBox4, "Label9", 8, 72, "L1 cache");
+    Label10 = CreateLabel(GroupBox4, "Label10", 8, 88, "L2 cache");
     Label12 = CreateLabel(GroupBox4, "cpuid", 8, 104);
     Label13 = CreateLabel(GroupBox4, "ext cpuid", 64, 104);
-    Label11 = CreateLabel(GroupBox4, "Label11", 8, 120);
-    Label14 = CreateLabel(GroupBox4, "Label14", 64, 120);
+    Label11 = CreateLabel(GroupBox4, "Label11", 8, 120, "Processor signature");
+    Label14 = CreateLabel(GroupBox4, "Label14", 64, 120, "Extended signature");
 }
 
 void TForm1::createDualOptionsBox()
@@ -176,6 +180,10 @@ void TForm1::createStatusBar()
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setGeometry(0, 384, 278, 19);
     StatusBar1->setSizeGripEnabled(false);
+    // The status bar paints its message itself: a screen reader gets it as the description.
+    StatusBar1->setAccessibleName(QStringLiteral("Status"));
+    connect(StatusBar1, &QStatusBar::messageChanged, StatusBar1,
+            [statusBar = StatusBar1](const QString& message) { statusBar->setAccessibleDescription(message); });
 }
 
 void TForm1::createTrayIcon()
@@ -475,4 +483,5 @@ void TForm1::RunTimeUp(std::uint64_t run)
 
 void TForm1::Button3click() { FormClose(); }
 
-void TForm1::FormClose() { QCoreApplication::quit(); }
+// Leaves every event loop, a modal box's too: the program ends in any state.
+void TForm1::FormClose() { QCoreApplication::exit(0); }

@@ -1,10 +1,16 @@
 #include "chipicons.h"
 
+#include <QGuiApplication>
 #include <QPainter>
+
+#include <cmath>
 
 QPixmap DrawChip(int size, const QColor& body)
 {
-    QPixmap chip(size, size);
+    const qreal pixelRatio = qGuiApp->devicePixelRatio();
+    const int pixels = int(std::ceil(size * pixelRatio));
+    QPixmap chip(pixels, pixels);
+    chip.setDevicePixelRatio(pixelRatio);
     chip.fill(Qt::transparent);
     QPainter painter(&chip);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -8,6 +8,7 @@ int main(int argc, char* argv[])
 {
     TWaitCursor waitCursor;
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kilnova.Kilnova"));
     QApplication::setStyle(QStringLiteral("Windows"));
     // The window hides in the notification area; only Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
