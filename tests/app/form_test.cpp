@@ -7,6 +7,7 @@
 #include "qstringprint.h"
 #include "fakesystem.h"
 #include "timee.h"
+#include "waituntil.h"
 
 #include <gtest/gtest.h>
 
@@ -37,18 +38,6 @@ int ThreadsOfProcess()
         threads += entry->d_name[0] != '.';
     closedir(tasks);
     return threads;
-}
-
-bool WaitUntil(const std::function<bool()>& done, int milliseconds = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
 }
 
 std::vector<DWORD_PTR> Masks(TFakeSystemCalls& system)

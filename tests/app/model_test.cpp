@@ -11,6 +11,7 @@
 #include "qstringprint.h"
 #include "fakesystem.h"
 #include "timee.h"
+#include "waituntil.h"
 
 #include <gtest/gtest.h>
 
@@ -66,18 +67,6 @@ struct TModel {
     QString seconds = "0 Sec", minutes = "0 Min", hours = "0 Hour";
     bool labelsSettled = true;   // false while a run's ticks may change them
 };
-
-bool WaitUntil(const std::function<bool()>& done, int milliseconds = 20000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-    }
-    return true;
-}
 
 class RunModelTest : public ::testing::Test {
 protected:

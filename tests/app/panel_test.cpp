@@ -1,3 +1,4 @@
+#include "dumpfiles.h"
 #include "Unit1.h"
 #include "cpuid_dump.h"
 #include "fakedialogs.h"
@@ -27,16 +28,6 @@ public:
     }
     std::vector<std::uint32_t> leaves;
 };
-
-std::vector<std::filesystem::path> DumpFiles()
-{
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(KILNOVA_CPUID_DUMPS))
-        if (entry.path().extension() == ".txt")
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 class PanelTest : public TIdentificationTest {
 protected:

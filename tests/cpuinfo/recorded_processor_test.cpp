@@ -1,5 +1,6 @@
 // Every dump file in the dump folder is one case: the panel values worked
 // out by hand for a real processor, checked against its recorded answers.
+#include "dumpfiles.h"
 #include "exception.h"
 #include "identification_fixture.h"
 
@@ -9,16 +10,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<std::filesystem::path> DumpFiles()
-{
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(KILNOVA_CPUID_DUMPS))
-        if (entry.path().extension() == ".txt")
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 class RecordedProcessorTest : public TIdentificationCaseTest<std::filesystem::path> {
 };
